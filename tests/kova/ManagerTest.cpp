@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <thread>
+
+#include "core/Geometry.h"
+#include "core/Manager.h"
+
+using namespace KOVA;
+
+TEST(Manager, InitialValues)
+{
+    EXPECT_EQ(Manager::GetInstance(), nullptr);
+    EXPECT_STREQ(Manager::GetFontName(), L"Arial");
+    EXPECT_EQ(Manager::GetFontWidth(), 14);
+    EXPECT_FLOAT_EQ(Manager::GetScaleValue(), 1.0f);
+    EXPECT_EQ(Manager::GetSelectColor().GetValue(), 0xFFBD30FFu);
+    EXPECT_FLOAT_EQ(Manager::GetCPUTemp(), 0.0f);
+    EXPECT_STREQ(Manager::GetTheme(), L"theme1\\");
+}
+
+TEST(Manager, ScaleTruncatesTowardZero)
+{
+    struct Case { float scale; int in, out; } cases[] = {
+        {1.0f, 15, 15}, {1.0f, -3, -3}, {1.5f, 15, 22}, {1.5f, -3, -4}, {1.25f, 3, 3}, {2.0f, -7, -14},
+    };
+    for (const Case& c : cases) {
+        Manager::SetScaleValue(c.scale);
+        EXPECT_EQ(Manager::GetScaleValue(c.in), c.out) << c.scale << " x " << c.in;
+    }
+    Manager::SetScaleValue(1.0f);
+}
+
+TEST(Manager, SettersAndInstance)
+{
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    Manager::SetInstance(self);
+    EXPECT_EQ(Manager::GetInstance(), self);
+    Manager::SetFont(L"Open Sans Semibold", 20);
+    EXPECT_STREQ(Manager::GetFontName(), L"Open Sans Semibold");
+    EXPECT_EQ(Manager::GetFontWidth(), 20);
+    Manager::SetFontName(L"Arial");
+    Manager::SetFontWidth(14);
+    EXPECT_STREQ(Manager::GetFontName(), L"Arial");
+    Manager::SetInstance(nullptr);
+}
+
+TEST(Manager, TemperatureCrossesThreads)
+{
+    std::thread writer([] {
+        for (int i = 0; i <= 1000; ++i) Manager::SetCPUTemp(float(i));
+    });
+    writer.join();
+    EXPECT_FLOAT_EQ(Manager::GetCPUTemp(), 1000.0f);
+    Manager::SetCPUTemp(0.0f);
+}
+
+TEST(Manager, MessageLoopEndsAtQuitEvenWithWindowsOpen)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"open", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_NULL, 0, 0);
+    PostQuitMessage(0);
+    Manager::MessageLoop(); // returns at WM_QUIT
+    EXPECT_TRUE(IsWindow(window));
+    DestroyWindow(window);
+}
+
+TEST(Manager, MessageLoopDispatchesOrdinaryMessages)
+{
+    static int timerTicks = 0;
+    HWND window = CreateWindowExW(0, L"STATIC", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    timerTicks = 0;
+    SetTimer(window, 1, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (++timerTicks == 3) PostQuitMessage(0);
+    });
+    Manager::MessageLoop();
+    EXPECT_EQ(timerTicks, 3) << "timer messages were dispatched";
+    MSG msg;
+    EXPECT_EQ(Manager::PreTranslateMessage(&msg), 0);
+    DestroyWindow(window);
+}
+
+TEST(Geometry, RectanglesAreExclusiveAtRightAndBottom)
+{
+    CRect r(40, 155, 300, 210);
+    EXPECT_EQ(r.Width(), 260);
+    EXPECT_EQ(r.Height(), 55);
+    EXPECT_TRUE(r.PtInRect(CPoint(40, 155)));
+    EXPECT_FALSE(r.PtInRect(CPoint(300, 210)));
+    EXPECT_FALSE(r.PtInRect(CPoint(299, 210)));
+    EXPECT_TRUE(r.PtInRect(CPoint(299, 209)));
+    CRect i;
+    EXPECT_FALSE(i.IntersectRect(r, CRect(0, 0, 40, 155)));
+    EXPECT_TRUE(i.IsRectNull());
+    EXPECT_TRUE(i.IntersectRect(r, CRect(0, 0, 50, 160)));
+    EXPECT_EQ(i, CRect(40, 155, 50, 160));
+    CRect moved = r;
+    moved.OffsetRect(-40, -155);
+    EXPECT_EQ(moved, CRect(0, 0, 260, 55));
+    EXPECT_EQ(CPoint(MAKELPARAM(-5, 7)).x, -5);
+}

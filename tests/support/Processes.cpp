@@ -1,0 +1,82 @@
+#include "Processes.h"
+
+#include <tlhelp32.h>
+#include <vector>
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& o) noexcept
+{
+    std::swap(process, o.process);
+    std::swap(pid, o.pid);
+    std::swap(mainThreadId, o.mainThreadId);
+    return *this;
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!process) return;
+    if (Running()) {
+        TerminateProcess(process, 255);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+bool ChildProcess::Running() const { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+DWORD ChildProcess::WaitExit(DWORD ms) const
+{
+    if (!process || WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+ChildProcess StartProcess(const std::wstring& exe, const std::wstring& args, DWORD flags, const wchar_t* workingFolder)
+{
+    std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ChildProcess child;
+    if (CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, workingFolder, &startup,
+                       &info)) {
+        CloseHandle(info.hThread);
+        child.process = info.hProcess;
+        child.pid = info.dwProcessId;
+        child.mainThreadId = info.dwThreadId;
+    }
+    return child;
+}
+
+int CountThreads(DWORD pid)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == pid) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+int CountTopLevelWindows(DWORD pid)
+{
+    struct Search {
+        DWORD pid;
+        int count;
+    } search = {pid, 0};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->pid) ++s->count;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
