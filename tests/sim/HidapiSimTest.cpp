@@ -2,11 +2,16 @@
 // hidapi calls matches what the tool plugged, and the tool shows what the host sent.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "../support/Processes.h"
 #include "../support/TestPaths.h"
+#include "SimStore.h"
 #include "SimTestSupport.h"
 
 namespace {
@@ -501,4 +506,57 @@ TEST_F(SimHid, ToolRejectsBadArguments)
     ToolRun help = RunSim(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_NE(help.out.find("frames N"), std::string::npos);
+}
+
+TEST_F(SimHid, ConcurrentPlugsAndSendsLoseNothing)
+{
+    ASSERT_EQ(Plug(), 0);
+    Device device(PathOf(0));
+    ASSERT_NE(device.get(), nullptr);
+
+    // Tools plugging from other processes, threads plugging through stores of their own and
+    // threads sending frames, all at once on one state folder.
+    std::vector<ChildProcess> tools;
+    for (int i = 0; i < 4; ++i) tools.push_back(StartProcess(DisplaySimExe(), L"plug"));
+    std::atomic<int> failedSends{0}, failedPlugs{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 40; ++i) {
+                Bytes frame = TemperatureFrame(0, 0, 0);
+                frame[6] = static_cast<unsigned char>(t);
+                frame[7] = static_cast<unsigned char>(i);
+                if (device.Send(frame) != 65) ++failedSends;
+            }
+        });
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&] {
+            sim::SimStore store(state.Path());
+            for (int i = 0; i < 10; ++i) {
+                sim::SimInterface info;
+                if (!store.Plug(info)) ++failedPlugs;
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    for (ChildProcess& tool : tools) EXPECT_EQ(tool.WaitExit(30000), 0u);
+    EXPECT_EQ(failedSends, 0);
+    EXPECT_EQ(failedPlugs, 0);
+
+    // Every plug got an index of its own and none was lost.
+    std::vector<std::string> listed = Lines(RunSim(L"list").out);
+    std::set<int> indices;
+    for (const std::string& line : listed) indices.insert(std::stoi(line));
+    EXPECT_EQ(listed.size(), 1u + 4 + 30);
+    EXPECT_EQ(indices.size(), listed.size());
+    EXPECT_EQ(*indices.rbegin(), 34);
+    // Every frame arrived whole, each thread's in its own order.
+    std::vector<LoggedFrame> frames = Frames(0);
+    ASSERT_EQ(frames.size(), 80u);
+    int next[2] = {0, 0};
+    for (const LoggedFrame& frame : frames) {
+        ASSERT_EQ(frame.hex.size(), 130u);
+        int thread = std::stoi(frame.hex.substr(12, 2), nullptr, 16);
+        ASSERT_TRUE(thread == 0 || thread == 1) << frame.hex;
+        EXPECT_EQ(std::stoi(frame.hex.substr(14, 2), nullptr, 16), next[thread]++);
+    }
 }
