@@ -560,3 +560,31 @@ TEST_F(SimHid, ConcurrentPlugsAndSendsLoseNothing)
         EXPECT_EQ(std::stoi(frame.hex.substr(14, 2), nullptr, 16), next[thread]++);
     }
 }
+
+TEST_F(SimHid, HostCallsLeaveNoHandlesBehind)
+{
+    ASSERT_EQ(Plug(), 0);
+    ASSERT_EQ(Plug(L"--bad-first-reply"), 1);
+    // What a host does over and over: rescan, send frames, query the version.
+    auto cycle = [] {
+        hid_device_info* list = Hid().hid_enumerate(0, 0);
+        for (hid_device_info* info = list; info; info = info->next) {
+            Device device(info->path);
+            wchar_t product[512];
+            Hid().hid_get_product_string(device.get(), product, 512);
+            for (int i = 0; i < 5; ++i) device.Send(TemperatureFrame(0, 4, 2));
+            Bytes reply;
+            device.Send(VersionQuery());
+            device.Read(reply);
+            device.Read(reply);
+        }
+        Hid().hid_free_enumeration(list);
+        Hid().hid_enumerate(0x9999, 0); // an empty one
+    };
+    cycle(); // warm-up: first-use allocations of the runtime
+    int before = CountKernelHandles(GetCurrentProcessId());
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 50; ++i) cycle();
+    EXPECT_EQ(CountKernelHandles(GetCurrentProcessId()), before);
+    EXPECT_EQ(Frames(0).size(), 51u * 6);
+}

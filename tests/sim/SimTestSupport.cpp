@@ -4,6 +4,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "../support/TestPaths.h"
@@ -139,6 +140,43 @@ int Plug(const std::wstring& options)
     EXPECT_EQ(lines.size(), 1u) << run.out;
     if (run.exitCode != 0 || lines.size() != 1) return -1;
     return std::stoi(lines[0]);
+}
+
+int CountKernelHandles(DWORD pid)
+{
+    // The extended handle list of NtQuerySystemInformation, class 64, with its layout.
+    struct Entry {
+        void* object;
+        ULONG_PTR processId;
+        ULONG_PTR handle;
+        ULONG access;
+        USHORT backTrace;
+        USHORT typeIndex;
+        ULONG attributes;
+        ULONG reserved;
+    };
+    struct List {
+        ULONG_PTR count;
+        ULONG_PTR reserved;
+        Entry entries[1];
+    };
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    std::vector<unsigned char> buffer(1 << 20);
+    for (;;) {
+        ULONG needed = 0;
+        LONG status = query(64, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) break;
+        if (status != LONG(0xC0000004) || buffer.size() > (256u << 20)) return -1; // not "length mismatch"
+        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+    }
+    auto* list = reinterpret_cast<const List*>(buffer.data());
+    int count = 0;
+    for (ULONG_PTR i = 0; i < list->count; ++i)
+        if (list->entries[i].processId == pid) ++count;
+    return count;
 }
 
 void SetStateFolder(const std::wstring& folder)

@@ -35,6 +35,9 @@ std::vector<std::string> Lines(const std::string& text);
 // Plugs with the given options; the new index, or -1 (with a test failure) when it failed.
 int Plug(const std::wstring& options = L"");
 
+// Kernel handles the process holds now (under Wine GetProcessHandleCount answers 0).
+int CountKernelHandles(DWORD pid);
+
 // Sets TOVRIN_DISPLAY_SIM for this process and the children it starts; empty unsets it.
 void SetStateFolder(const std::wstring& folder);
 
