@@ -13,6 +13,7 @@
 // replacing the older one, so a long run keeps between one and two limits' worth.
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,7 +39,7 @@ public:
 
     const std::wstring& Folder() const { return folder_; }
     // Why the last operation failed, for hid_error and the tool's messages.
-    const wchar_t* LastError() const { return lastError_; }
+    const wchar_t* LastError() const { return lastError_.load(); }
 
     // Every interface ever plugged here, in index order.
     bool Interfaces(std::vector<SimInterface>& out);
@@ -72,7 +73,7 @@ private:
 
     std::wstring folder_;
     HANDLE mutex_ = nullptr;
-    const wchar_t* lastError_ = nullptr;
+    std::atomic<const wchar_t*> lastError_{nullptr}; // literals only: they outlive every caller
 };
 
 } // namespace sim
