@@ -42,6 +42,9 @@ tovrin_wineprefix() { echo "${TOVRIN_WINEPREFIX:-$TOVRIN_BUILD/wineprefix}"; }
 # Keeps one wineserver alive across many short Wine programs (much faster starts).
 start_wineserver() {
   "$TOVRIN_ROOT/scripts/wine" # initialises the prefix on first use
+  # A first initialisation leaves its wineserver running for a few seconds, and -p
+  # refuses (exit 2) while one runs: wait for it to end.
+  WINEPREFIX=$(tovrin_wineprefix) /usr/lib/wine/wineserver -w
   WINEPREFIX=$(tovrin_wineprefix) /usr/lib/wine/wineserver -p
   # Start Wine's own services now, detached from our output: whichever program starts
   # them first hands them its stdout, and a test runner would wait for that pipe.
