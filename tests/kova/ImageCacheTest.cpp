@@ -126,3 +126,35 @@ TEST(BuiltInResources, FrameworkFontIsDebiansOpenSansSemibold)
     ASSERT_EQ(size, read);
     EXPECT_TRUE(std::equal(original.begin(), original.end(), bytes)) << "the package's file, byte for byte";
 }
+
+TEST(TempFonts, EveryLookupAnswersWithTheFrameworkFont)
+{
+    PaintManager host;
+    Gdiplus::FontFamily* arial = host.FindTempFont(L"Arial");
+    ASSERT_NE(arial, nullptr);
+    EXPECT_EQ(host.FindTempFont(L"Courier New"), arial) << "the name asked for takes no part";
+    EXPECT_EQ(host.FindTempFont(nullptr), arial);
+
+    Manager::SetFontName(L"No Such Face At All");
+    EXPECT_EQ(host.FindTempFont(L"Arial"), nullptr) << "a framework font that is not installed";
+    Manager::SetFontName(L"Arial");
+    EXPECT_EQ(host.FindTempFont(L"Arial"), arial) << "kept until cleared";
+    host.ClearTempFont();
+    EXPECT_NE(host.FindTempFont(L"Arial"), nullptr);
+}
+
+TEST(TempFonts, PrivateFontsComeFromFilesAndStayUntilCleared)
+{
+    PaintManager host;
+    const wchar_t* file = L"Z:\\usr\\share\\fonts\\truetype\\liberation\\LiberationMono-Regular.ttf";
+    Gdiplus::FontFamily* mono = host.AddTempFont(L"code", file);
+    ASSERT_NE(mono, nullptr);
+    wchar_t name[LF_FACESIZE] = {};
+    mono->GetFamilyName(name);
+    EXPECT_STREQ(name, L"Liberation Mono");
+    Gdiplus::Font font(mono, 12, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    EXPECT_EQ(font.GetLastStatus(), Gdiplus::Ok) << "the family is usable";
+    EXPECT_EQ(host.AddTempFont(L"code", L"Z:\\nowhere\\missing.ttf"), nullptr);
+    EXPECT_EQ(host.AddTempFont(nullptr, file), nullptr);
+    host.ClearTempFont();
+}

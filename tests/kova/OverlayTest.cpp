@@ -70,11 +70,12 @@ int DifferencesInBox(const Frame& a, const Frame& b)
     return n;
 }
 
-// Bounding box of the text's ink (pixels brighter than the body) anywhere in the frame.
+// Bounding box of the text's ink (pixels brighter than the body) anywhere in the frame
+// below the hot spot's outline.
 RECT InkBounds(const Frame& f)
 {
     RECT r = {kWidth, kHeight, -1, -1};
-    for (int y = 1; y < kHeight - 1; ++y)
+    for (int y = 40; y < kHeight - 1; ++y)
         for (int x = 1; x < kWidth - 1; ++x)
             if (Red(f.At(x, y)) > 60) {
                 r.left = std::min<LONG>(r.left, x);
@@ -186,4 +187,18 @@ TEST_F(Overlay, UnusableTemperaturesDrawANumberInsteadOfOverflowing)
     const Frame* frame = PaintNow(window);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(DifferencesInBox(*frame, Reference(L"0")), 0) << "NaN reads as 0";
+}
+
+TEST_F(Overlay, WithoutTheFrameworkFontTheTextIsLeftOutAndTheRestDrawn)
+{
+    Manager::SetFontName(L"No Such Face At All");
+    Manager::SetCPUTemp(45.0f);
+    MoveCursor(280, 15);
+    const Frame* frame = PaintNow(window);
+    Manager::SetFontName(L"Arial");
+    ASSERT_NE(frame, nullptr);
+    RECT ink = InkBounds(*frame);
+    EXPECT_GE(ink.left, ink.right) << "no text";
+    EXPECT_GE(OutlinePixels(*frame), 60) << "the outline is still drawn";
+    EXPECT_EQ(Alpha(frame->At(170, 100)), 254) << "and the background";
 }
