@@ -10,19 +10,6 @@ extern "C" IMAGE_DOS_HEADER __ImageBase; // provided by the linker for every mod
 
 namespace KOVA {
 
-// A critical section that lives as long as its owner.
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&m_cs); }
-    ~CriticalSection() { DeleteCriticalSection(&m_cs); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    CRITICAL_SECTION* Get() { return &m_cs; }
-
-private:
-    CRITICAL_SECTION m_cs;
-};
-
 // Holds a critical section for the rest of the scope. Re-entrant like the section itself.
 class ScopedCritSec {
 public:
