@@ -38,7 +38,8 @@ public:
 
     // How long the idle step pauses (stands in for the frame pause) and whether it
     // records itself.
-    DWORD cyclePause = 0;
+    // While set and not signalled, the idle step waits for it (a cycle that is running).
+    HANDLE holdCycle = nullptr;
     bool recordCycles = true;
     // Task 7 blocks until this event is set (a download that outlasts a stop).
     HANDLE releaseLongTask = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -69,7 +70,7 @@ protected:
     void TemperatureCycle() override
     {
         if (recordCycles) Record("cycle begins");
-        if (cyclePause) Sleep(cyclePause);
+        if (holdCycle) WaitForSingleObject(holdCycle, INFINITE);
         if (recordCycles) Record("cycle ends");
         else Sleep(1);
     }
@@ -121,10 +122,13 @@ TEST(Worker, CodesWithoutATaskAreDroppedAndTheQueueMovesOn)
 TEST(Worker, TaskPostedDuringACycleStartsAfterThatCycle)
 {
     RecordingCore core;
-    core.cyclePause = 300;
+    core.holdCycle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     core.StartWorker();
     ASSERT_TRUE(WaitFor([&] { return core.CountOf("cycle begins") >= 1; }, 10000));
-    core.PostTask(TaskRescanDevices); // lands while the cycle pauses
+    core.PostTask(TaskRescanDevices); // lands while the cycle is held
+    Sleep(200);
+    EXPECT_EQ(core.CountOf("task 1"), 0) << "a task ran while the cycle was still running";
+    SetEvent(core.holdCycle);
     ASSERT_TRUE(WaitFor([&] { return core.CountOf("task 1") == 1; }, 10000));
     EXPECT_EQ(core.StopWorker(), 1);
 
@@ -133,6 +137,7 @@ TEST(Worker, TaskPostedDuringACycleStartsAfterThatCycle)
     ASSERT_GE(task, 2);
     EXPECT_EQ(events[task - 1], "cycle ends") << "the task must wait for the running cycle";
     EXPECT_EQ(events[task - 2], "cycle begins");
+    CloseHandle(core.holdCycle);
 }
 
 TEST(Worker, QueueThatNeverEmptiesStarvesTheIdleStep)

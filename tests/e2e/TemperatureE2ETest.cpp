@@ -9,6 +9,9 @@
 
 #include "../support/Image.h"
 #include "../support/Processes.h"
+#include "../support/TestPaths.h"
+#include "app/Startup.h"
+#include "temperature/SharedRecord.h"
 
 namespace {
 
@@ -70,6 +73,20 @@ protected:
     ChildProcess tovrin;
 };
 
+// The temperature in the shared record right now, as Tovrin would read it.
+float PublishedTemperature()
+{
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedRecordName);
+    if (!mapping) return -1.0f;
+    float value = -1.0f;
+    if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kSharedRecordBytes)) {
+        value = ReadRecordFloat(view, kCpuTemperatureOffset);
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return value;
+}
+
 } // namespace
 
 TEST_F(CoreJob, CelsiusFramesFollowTheSensorAndZeroSendsNothing)
@@ -89,7 +106,8 @@ TEST_F(CoreJob, CelsiusFramesFollowTheSensorAndZeroSendsNothing)
 
     // A published 0.0 is no reading: no frame at all while it lasts.
     image.SetSensor("0.0");
-    Sleep(3000); // the server takes up to a second to publish it
+    ASSERT_TRUE(WaitFor([] { return PublishedTemperature() == 0.0f; }, 30000));
+    Sleep(1500); // a frame already on its way when the 0 came
     size_t settled = image.Frames(display).size();
     Sleep(4000);
     EXPECT_EQ(image.Frames(display).size(), settled) << "frames went on for a temperature of 0";
@@ -165,4 +183,72 @@ TEST_F(CoreJob, FramesStartWhenTheServerStartsPublishing)
     image.SetSensor("52");
     auto frames = WaitForFrame(display, FrameHex(0, 5, 2));
     EXPECT_TRUE(Contains(frames, FrameHex(0, 5, 2)));
+}
+
+TEST_F(CoreJob, DisplayPluggedWhileRunningGetsFrames)
+{
+    image.SetSensor("41");
+    Start();
+    ASSERT_TRUE(WaitFor([] { return PublishedTemperature() == 41.0f; }, 30000));
+    Sleep(2000); // running, with no display yet
+    int display = image.Plug(); // the arrival reaches Tovrin's window and queues a rescan
+    ASSERT_GE(display, 0);
+    auto frames = WaitForFrame(display, FrameHex(0, 4, 1));
+    EXPECT_TRUE(Contains(frames, FrameHex(0, 4, 1)));
+}
+
+TEST_F(CoreJob, LeftoverServerIsEndedAtStartAndCloseEndsEverything)
+{
+    // A server left over from an earlier run (a stand-in that only waits).
+    std::wstring leftover = image.Folder() + L"leftover\\";
+    CreateDirectoryW(leftover.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"support\\sleeper.exe").c_str(),
+                          (leftover + L"OPENHARDWAREMONITORSERVER.EXE").c_str(), FALSE));
+    ChildProcess stale = StartProcess(leftover + L"OPENHARDWAREMONITORSERVER.EXE");
+    ASSERT_TRUE(stale.Running());
+
+    int display = image.Plug();
+    image.SetSensor("58");
+    Start();
+    EXPECT_EQ(stale.WaitExit(30000), 0u) << "the leftover server was not ended at start-up";
+    auto frames = WaitForFrame(display, FrameHex(0, 5, 8));
+    ASSERT_TRUE(Contains(frames, FrameHex(0, 5, 8))) << "our own server runs";
+
+    // A close request from outside (as a non-forced task end sends it) ends Tovrin the
+    // orderly way, and the server with it.
+    HWND window = FindTovrinWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tovrin.WaitExit(15000), 1u);
+    EXPECT_TRUE(WaitFor([] { return CountProcessesNamed(L"OpenHardwareMonitorServer.exe") == 0; }, 10000));
+    EXPECT_FALSE(InstanceMutexExists());
+}
+
+// An image in a folder whose name has a blank; a program planted where Windows would
+// look first for an unquoted command line must never start.
+class CoreJobInFolderWithBlank : public ::testing::Test {};
+
+TEST_F(CoreJobInFolderWithBlank, ServerStartsFromItsFullPath)
+{
+    ASSERT_FALSE(InstanceMutexExists());
+    SimulatedImage image(L"planted here");
+    std::wstring parent = image.Folder().substr(0, image.Folder().rfind(L'\\', image.Folder().size() - 2) + 1);
+    std::wstring planted = parent + L"planted.exe";
+    ASSERT_TRUE(CopyFileW((TestBinFolder() + L"support\\sleeper.exe").c_str(), planted.c_str(), FALSE));
+
+    int display = image.Plug();
+    image.SetSensor("33");
+    ChildProcess tovrin = image.StartTovrin();
+    std::vector<SimulatedImage::Frame> frames;
+    bool shown = WaitFor(
+        [&] {
+            frames = image.Frames(display);
+            return !frames.empty() && frames.back().hex == FrameHex(0, 3, 3);
+        },
+        30000);
+    EXPECT_TRUE(shown) << "the server did not start from a folder with a blank";
+    EXPECT_EQ(CountProcessesNamed(L"planted.exe"), 0) << "a planted program ran in the server's place";
+    EXPECT_EQ(QuitTovrin(tovrin), 1u);
+    while (CountProcessesNamed(L"planted.exe") > 0) KillProcessByName(L"planted.exe");
+    DeleteFileW(planted.c_str());
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <cstdio>
 #include <sstream>
 #include <vector>
@@ -26,9 +27,9 @@ void CopyTree(const std::wstring& from, const std::wstring& to)
 
 } // namespace
 
-SimulatedImage::SimulatedImage()
+SimulatedImage::SimulatedImage(const wchar_t* folderPrefix)
 {
-    m_folder = MakeTempFolder(L"image");
+    m_folder = MakeTempFolder(folderPrefix);
     m_image = m_folder + L"Tovrin\\";
     CreateDirectoryW(m_image.c_str(), nullptr);
     CopyTree(DistFolder(), m_image);
@@ -127,4 +128,24 @@ bool InstanceMutexExists()
     if (!mutex) return false;
     CloseHandle(mutex);
     return true;
+}
+
+int CountProcessesNamed(const wchar_t* exeName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    int n = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        n += _wcsicmp(entry.szExeFile, exeName) == 0;
+    CloseHandle(snapshot);
+    return n;
+}
+
+HWND FindTovrinWindow()
+{
+    for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetPropW(window, L"ZEL")) return window;
+    return nullptr;
 }

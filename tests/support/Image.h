@@ -9,7 +9,8 @@
 
 class SimulatedImage {
 public:
-    SimulatedImage();
+    // The copy lives in a fresh temp folder whose name starts with folderPrefix.
+    explicit SimulatedImage(const wchar_t* folderPrefix = L"image");
     ~SimulatedImage();
     SimulatedImage(const SimulatedImage&) = delete;
     SimulatedImage& operator=(const SimulatedImage&) = delete;
@@ -48,3 +49,9 @@ DWORD QuitTovrin(ChildProcess& tovrin);
 
 // True while a Tovrin runs in this Wine prefix.
 bool InstanceMutexExists();
+
+// How many processes of this executable name run now (any letter case).
+int CountProcessesNamed(const wchar_t* exeName);
+
+// The top-level window carrying Tovrin's instance marker, or null.
+HWND FindTovrinWindow();

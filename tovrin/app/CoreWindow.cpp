@@ -39,7 +39,10 @@ LRESULT CALLBACK CoreWindow::WindowProc(HWND window, UINT message, WPARAM wParam
             KillTimer(window, TovrinCore::kWatchdogTimer);
         return 0;
     case WM_DESTROY:
-        if (self) self->m_window = nullptr;
+        if (self) {
+            self->m_core->SetPanelWindow(nullptr); // the worker must not repaint a dead window
+            self->m_window = nullptr;
+        }
         RemovePropW(window, L"ZEL");
         PostQuitMessage(0);
         return 0;

@@ -38,8 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     OleInitialize(nullptr);
 
     auto core = std::make_unique<TovrinCore>();
-    {
-        CoreWindow window(core.get());
+    if (CoreWindow window(core.get()); window.Handle()) {
         core->LoadSettings();
         StartMonitorServer();
         SetPropW(window.Handle(), L"ZEL", reinterpret_cast<HANDLE>(1));
@@ -52,8 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         SetTimer(window.Handle(), TovrinCore::kWatchdogTimer, TovrinCore::kWatchdogPeriod, nullptr);
 
         KOVA::Manager::MessageLoop();
-        core->SetPanelWindow(nullptr);
-        core->StopWorker();
+        core->StopWorker(); // joined for good when the object goes below
     }
 
     KillProcessByName(kMonitorServerExe);

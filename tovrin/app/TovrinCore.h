@@ -3,6 +3,10 @@
 // worker thread with its task queue, the shared-record attachment, the temperature
 // cycle and the server watchdog. The panel builds on it; until the panel exists the
 // program's entry drives it directly.
+//
+// The worker runs the virtual passes of whatever derives from this class: an owner
+// stops it (StopWorker) and joins it before anything the passes use is destroyed. The
+// destructor here joins too, but by then a derived class's members are already gone.
 #include <windows.h>
 #include <atomic>
 

@@ -23,6 +23,8 @@ public:
         buffer[length] = '\r';
         buffer[length + 1] = '\n';
         DWORD written = 0;
+        LARGE_INTEGER end = {};
+        SetFilePointerEx(m_file, end, nullptr, FILE_END);
         if (WriteFile(m_file, buffer, DWORD(length + 2), &written, nullptr)) m_size += written;
     }
 
@@ -49,8 +51,17 @@ private:
         if (m_failed) return false;
         ResolvePath();
         if (m_path.empty()) { m_failed = true; return false; }
-        m_file = CreateFileW(m_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Write access (not only appending) so that a full log can be cut back. The folder
+        // belongs to the user while we run elevated: a link planted in the log's place is
+        // not followed.
+        m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (m_file != INVALID_HANDLE_VALUE &&
+            (!GetFileInformationByHandle(m_file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+            CloseHandle(m_file);
+            m_file = INVALID_HANDLE_VALUE;
+        }
         if (m_file == INVALID_HANDLE_VALUE) {
             m_failed = true; // a log that cannot be written must not cost a retry per line
             return false;
@@ -69,10 +80,16 @@ private:
         MoveFileExW(m_path.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING);
         Open();
         if (m_file != INVALID_HANDLE_VALUE && m_size + kLogLineBytes > kLogFileCap) {
-            // Renaming failed (the file is held elsewhere): start it over instead of growing.
-            SetFilePointer(m_file, 0, nullptr, FILE_BEGIN);
-            SetEndOfFile(m_file);
-            m_size = 0;
+            // Renaming failed (the file is held elsewhere): start it over instead of growing,
+            // and give up on the log when even that fails.
+            LARGE_INTEGER start = {};
+            if (SetFilePointerEx(m_file, start, nullptr, FILE_BEGIN) && SetEndOfFile(m_file)) {
+                m_size = 0;
+            } else {
+                CloseHandle(m_file);
+                m_file = INVALID_HANDLE_VALUE;
+                m_failed = true;
+            }
         }
     }
 

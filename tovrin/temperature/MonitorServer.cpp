@@ -38,7 +38,10 @@ std::wstring MonitorServerCommandLine()
 
 void StartMonitorServer()
 {
-    std::wstring text = MonitorServerCommandLine();
+    // Quoted: unquoted, a program folder with a blank in its name would make Windows try
+    // each shorter prefix of the path as a program first (C:\Program.exe for C:\Program
+    // Files\...), and we run elevated.
+    std::wstring text = L"\"" + MonitorServerCommandLine() + L"\"";
     std::vector<wchar_t> commandLine(text.begin(), text.end());
     commandLine.push_back(0);
     STARTUPINFOW startup = {};

@@ -12,5 +12,5 @@ bool IsWindows10OrLater();
 // a server that cannot start is retried by the watchdog.
 void StartMonitorServer();
 
-// The command line StartMonitorServer uses.
+// The server's path that StartMonitorServer starts.
 std::wstring MonitorServerCommandLine();
