@@ -1,6 +1,9 @@
 #include "TovrinCore.h"
 
+#include "TaskCode.h"
 #include "../log/Log.h"
+#include "../update/PackageUpdate.h"
+#include "../update/UpdateChecks.h"
 
 TovrinCore::~TovrinCore()
 {
@@ -17,6 +20,7 @@ void TovrinCore::StartWorker()
 
 int TovrinCore::StopWorker()
 {
+    m_update.transfer.Stop(); // a download in progress ends after its current chunk
     int ended = StopThread(kStopWait);
     LogWrite(LogInfo, ended ? "worker stopped" : "worker still finishing its task after %lu ms",
              (unsigned long)kStopWait);
@@ -35,9 +39,28 @@ void TovrinCore::WorkerRun()
     if (!RunTask(code)) LogWrite(LogInfo, "task %d: no such task, dropped", code);
 }
 
-bool TovrinCore::RunTask(int)
+bool TovrinCore::RunTask(int code)
 {
-    return false;
+    // No display link yet: the firmware checks see no display.
+    static const FirmwareVersionQuery noDisplay = [](int*) { return 0; };
+    switch (code) {
+    case TaskCheckSoftwareInteractive:
+    case TaskCheckSoftwareSilent:
+        CheckSoftwareVersion(m_update, PanelWindow(), code == TaskCheckSoftwareInteractive);
+        return true;
+    case TaskCheckFirmwareInteractive:
+    case TaskCheckFirmwareSilent:
+        CheckFirmwareVersion(m_update, PanelWindow(), code == TaskCheckFirmwareInteractive, noDisplay);
+        return true;
+    case TaskDownloadSoftware:
+        InstallSoftwareUpdate(m_update, PanelWindow());
+        return true;
+    case TaskDownloadFirmware:
+        RunFirmwareUpdateTool(m_update, PanelWindow());
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TovrinCore::TemperatureCycle() {}

@@ -4,6 +4,7 @@
 // the program's entry drives it directly.
 #include "TaskQueue.h"
 #include "ThreadBasic.h"
+#include "../update/UpdateState.h"
 
 class TovrinCore : public CThreadBasic {
 public:
@@ -23,6 +24,12 @@ public:
     // One pass: the oldest queued task, or a temperature cycle when nothing is queued.
     void WorkerRun() override;
 
+    // The window that receives the worker's posted messages (update results, download
+    // progress).
+    void SetPanelWindow(HWND window) { m_panelWindow = window; }
+    HWND PanelWindow() const { return m_panelWindow; }
+    UpdateState& Updates() { return m_update; }
+
 protected:
     // Runs the task of a code; false when the code names no task (it is dropped).
     virtual bool RunTask(int code);
@@ -30,4 +37,8 @@ protected:
     virtual void TemperatureCycle();
 
     TaskQueue m_tasks;
+    UpdateState m_update{UpdateServerBaseUrl()};
+
+private:
+    std::atomic<HWND> m_panelWindow{nullptr};
 };
