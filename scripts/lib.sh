@@ -41,8 +41,12 @@ tovrin_wineprefix() { echo "${TOVRIN_WINEPREFIX:-$TOVRIN_BUILD/wineprefix}"; }
 
 # Keeps one wineserver alive across many short Wine programs (much faster starts).
 start_wineserver() {
+  local prefix; prefix=$(tovrin_wineprefix)
+  mkdir -p "$prefix"
+  # Fails harmlessly when a server already runs for the prefix; programs then simply
+  # start their own.
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -p 2>/dev/null || true
   "$TOVRIN_ROOT/scripts/wine" # initialises the prefix on first use
-  WINEPREFIX=$(tovrin_wineprefix) /usr/lib/wine/wineserver -p
   # Start Wine's own services now, detached from our output: whichever program starts
   # them first hands them its stdout, and a test runner would wait for that pipe.
   "$TOVRIN_ROOT/scripts/wine" cmd /c exit 0 </dev/null >/dev/null 2>&1

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "../support/Image.h"
 #include "../support/Processes.h"
 #include "../support/TestPaths.h"
 #include "app/Startup.h"
@@ -13,14 +14,6 @@
 namespace {
 
 std::wstring TovrinExe() { return DistFolder() + L"Tovrin.exe"; }
-
-bool InstanceMutexExists()
-{
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"ZEL");
-    if (!mutex) return false;
-    CloseHandle(mutex);
-    return true;
-}
 
 // A copy of the sleeper under another name, as a stand-in server process.
 std::wstring SleeperNamed(const std::wstring& folder, const wchar_t* name)
@@ -51,13 +44,6 @@ Observed RunAndObserve(ChildProcess& child)
     }
     seen.exitCode = child.WaitExit(5000);
     return seen;
-}
-
-// Ends a running Tovrin the orderly way: its main loop receives WM_QUIT.
-DWORD QuitTovrin(ChildProcess& tovrin)
-{
-    PostThreadMessageW(tovrin.mainThreadId, WM_QUIT, 0, 0);
-    return tovrin.WaitExit(15000);
 }
 
 } // namespace

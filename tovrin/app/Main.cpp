@@ -6,9 +6,13 @@
 #include <ole2.h>
 #include <memory>
 
+#include "CoreWindow.h"
 #include "DpiPolicy.h"
 #include "Startup.h"
+#include "TaskCode.h"
 #include "TovrinCore.h"
+#include "../display/Hotplug.h"
+#include "../temperature/MonitorServer.h"
 #include "core/Manager.h"
 #include "../log/Log.h"
 
@@ -34,9 +38,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     OleInitialize(nullptr);
 
     auto core = std::make_unique<TovrinCore>();
-    core->StartWorker();
-    KOVA::Manager::MessageLoop();
-    core->StopWorker();
+    {
+        CoreWindow window(core.get());
+        core->LoadSettings();
+        StartMonitorServer();
+        SetPropW(window.Handle(), L"ZEL", reinterpret_cast<HANDLE>(1));
+        RegisterHotplug(window.Handle());
+        core->SetPanelWindow(window.Handle());
+        core->StartWorker();
+        core->PostTask(TaskCheckSoftwareSilent);
+        core->PostTask(TaskRescanDevices);
+        core->PostTask(TaskCheckFirmwareSilent);
+        SetTimer(window.Handle(), TovrinCore::kWatchdogTimer, TovrinCore::kWatchdogPeriod, nullptr);
+
+        KOVA::Manager::MessageLoop();
+        core->SetPanelWindow(nullptr);
+        core->StopWorker();
+    }
 
     KillProcessByName(kMonitorServerExe);
     CoUninitialize();
