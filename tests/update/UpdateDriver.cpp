@@ -17,7 +17,7 @@ namespace {
 std::mutex g_recordLock;
 FILE* g_record = nullptr;
 
-void Record(const char* format, ...)
+void Note(const char* format, ...)
 {
     std::lock_guard<std::mutex> guard(g_recordLock);
     va_list args;
@@ -41,7 +41,7 @@ protected:
     bool RunTask(int code) override
     {
         bool known = TovrinCore::RunTask(code);
-        Record("task %d returned", code);
+        Note("task %d returned", code);
         return known;
     }
 };
@@ -56,7 +56,7 @@ int wmain(int argc, wchar_t** argv)
 
     DriverCore core;
     core.SetPanelWindow(window);
-    Record("base %s", Utf8(core.Updates().SoftwareBaseUrl).c_str());
+    Note("base %s", Utf8(core.Updates().SoftwareBaseUrl).c_str());
     core.StartWorker();
     for (int i = 2; i < argc; ++i) core.PostTask(_wtoi(argv[i]));
 
@@ -66,23 +66,23 @@ int wmain(int argc, wchar_t** argv)
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && !msg.hwnd) break;
         if (msg.message == WM_TRAYNOTIFY) {
-            Record("progress %d", int(msg.lParam));
+            Note("progress %d", int(msg.lParam));
         } else if (msg.message == WM_UPDATERESULT) {
             OnUpdateResult(
                 msg.wParam, msg.lParam, core.Updates(),
                 [&](const std::wstring& text, const std::wstring& caption, int style) {
                     int answer = style == 4 && ++prompts > 1 ? 2 : 1;
-                    Record("box %s | %s | %d -> %d", Utf8(caption).c_str(), Utf8(text).c_str(), style, answer);
+                    Note("box %s | %s | %d -> %d", Utf8(caption).c_str(), Utf8(text).c_str(), style, answer);
                     return answer;
                 },
                 [&](int code) {
-                    Record("queued %d", code);
+                    Note("queued %d", code);
                     core.PostTask(code);
                 });
         }
         DispatchMessageW(&msg);
     }
     core.StopWorker();
-    Record("timed out");
+    Note("timed out");
     return 3;
 }
