@@ -65,6 +65,7 @@ bool ZipReader::Open(const wchar_t* zipPath)
 void ZipReader::SetBaseFolder(const wchar_t* folder)
 {
     m_base = folder ? folder : L"";
+    m_folderEnsured = false;
     if (m_base.empty() || (m_base.back() != L'\\' && m_base.back() != L'/')) m_base += L'\\';
 }
 
@@ -182,7 +183,12 @@ bool ZipReader::ExtractEntry(int index, const wchar_t* name)
     SplitEntryName(relative, &folder, &file);
     std::wstring path = m_base + folder + file;
     if (path.size() >= kZipPathChars) return false;
-    EnsureDirectory(m_base, folder);
+    // Entries of one folder usually follow one another: make sure of it once.
+    if (!m_folderEnsured || folder != m_ensuredFolder) {
+        EnsureDirectory(m_base, folder);
+        m_ensuredFolder = folder;
+        m_folderEnsured = true;
+    }
 
     // A read-only file in the way stays. The platform refuses to replace it anyway,
     // except for processes it lets past file permissions (root under Wine).

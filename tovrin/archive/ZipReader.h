@@ -55,6 +55,8 @@ private:
     bool m_dataOpen = false;
     int m_firstUnreachable = 0;
     std::wstring m_base;
+    std::wstring m_ensuredFolder; // the folder part last made sure of, below m_base
+    bool m_folderEnsured = false;
     int m_cachedIndex = -1;
     ZipEntry m_cached;
     EntryData m_cachedData;
