@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../archive/ZipBuilder.h"
+#include "Packages.h"
 #include "../support/Processes.h"
 #include "../support/TestPaths.h"
 #include "TestServer.h"
@@ -35,24 +36,6 @@ std::string Pattern(std::size_t size)
         c = char(x);
     }
     return data;
-}
-
-// A package holding the recording stand-in under the program's name, and a note.
-std::string MakePackage(const std::string& programName, const std::wstring& scratch)
-{
-    std::wstring zip = scratch + L"package.zip";
-    {
-        ZipBuilder builder(zip);
-        ZipItem program;
-        program.name = programName;
-        program.data = ReadWholeFile(TestBinFolder() + L"support\\record-run.exe");
-        ZipItem note;
-        note.name = "notes/readme.txt";
-        note.data = "release notes";
-        EXPECT_FALSE(program.data.empty());
-        EXPECT_TRUE(builder.Add(program) && builder.Add(note) && builder.Close());
-    }
-    return ReadWholeFile(zip);
 }
 
 class Download : public testing::Test {
@@ -177,7 +160,7 @@ TEST_F(Download, PackageIsFetchedExtractedAndItsProgramStarted)
     const std::wstring folder = PackageFolder();
     ASSERT_EQ(folder, GetWorkFolder() + L"temp\\");
     DeleteFileW((folder + L"Software-1.0.7.1.exe.ran").c_str());
-    ASSERT_TRUE(PutServerFile("display-580/580R/software/Software-1.0.7.1.zip", MakePackage("Software-1.0.7.1.exe", scratch)));
+    ASSERT_TRUE(PutServerFile("display-580/580R/software/Software-1.0.7.1.zip", PackageWithProgram("Software-1.0.7.1.exe", scratch, true)));
 
     UpdateState state(base);
     state.SetLatestSoftwareVersion(L"1.0.7.1");
@@ -200,10 +183,26 @@ TEST_F(Download, PackageIsFetchedExtractedAndItsProgramStarted)
     EXPECT_TRUE(asked);
 }
 
+TEST_F(Download, FirmwareToolPackageIsStartedFromTheFirmwareFolder)
+{
+    const std::wstring folder = PackageFolder();
+    DeleteFileW((folder + L"FirmwareUpdateTool-110.exe.ran").c_str());
+    ASSERT_TRUE(PutServerFile("display-580/580R/firmware/FirmwareUpdateTool-110.zip",
+                              PackageWithProgram("FirmwareUpdateTool-110.exe", scratch)));
+    UpdateState state(base);
+    EXPECT_EQ(DownloadAndStartPackage(state.transfer, state.FirmwareBaseUrl, kFirmwarePackage, L"110", nullptr),
+              PackageStarted);
+    EXPECT_TRUE(WaitFor([&] { return FileExists(folder + L"FirmwareUpdateTool-110.exe.ran"); }, 30000));
+    bool asked = false;
+    for (const auto& line : ServerRequests())
+        asked |= line == "GET /display-580/580R/firmware///FirmwareUpdateTool-110.zip 200";
+    EXPECT_TRUE(asked);
+}
+
 TEST_F(Download, PackageWithoutItsProgramStartsNothing)
 {
     const std::wstring folder = PackageFolder();
-    ASSERT_TRUE(PutServerFile("display-580/580R/firmware/FirmwareUpdateTool-107.zip", MakePackage("Other-107.exe", scratch)));
+    ASSERT_TRUE(PutServerFile("display-580/580R/firmware/FirmwareUpdateTool-107.zip", PackageWithProgram("Other-107.exe", scratch)));
     UpdateState state(base);
     EXPECT_EQ(DownloadAndStartPackage(state.transfer, state.FirmwareBaseUrl, kFirmwarePackage, L"107", nullptr),
               PackageNotStarted);

@@ -11,6 +11,7 @@
 #include "../archive/ZipBuilder.h"
 #include "../support/Processes.h"
 #include "../support/TestPaths.h"
+#include "Packages.h"
 #include "TestServer.h"
 #include "update/PackageUpdate.h"
 
@@ -61,15 +62,9 @@ protected:
     ChildProcess Run(const std::wstring& tasks) { return StartProcess(driver, L"\"" + record + L"\" " + tasks); }
     void ServePackage(const std::string& version)
     {
-        std::wstring zip = scratch + L"package.zip";
-        {
-            ZipBuilder builder(zip);
-            ZipItem program;
-            program.name = "Software-" + version + ".exe";
-            program.data = ReadWholeFile(TestBinFolder() + L"support\\record-run.exe");
-            ASSERT_TRUE(builder.Add(program) && builder.Close());
-        }
-        ASSERT_TRUE(PutServerFile("display-580/580R/software/Software-" + version + ".zip", ReadWholeFile(zip)));
+        std::string package = PackageWithProgram("Software-" + version + ".exe", scratch);
+        ASSERT_FALSE(package.empty());
+        ASSERT_TRUE(PutServerFile("display-580/580R/software/Software-" + version + ".zip", package));
     }
 
     std::wstring base, scratch, driver, record;
