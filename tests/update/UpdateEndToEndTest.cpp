@@ -5,10 +5,12 @@
 
 #include <windows.h>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "../archive/ZipBuilder.h"
+#include "../support/Image.h"
 #include "../support/Processes.h"
 #include "../support/TestPaths.h"
 #include "Packages.h"
@@ -29,13 +31,19 @@ protected:
         base = TestServerBaseUrl();
         ASSERT_FALSE(base.empty()) << "the update server fixture is not running";
         scratch = MakeTempFolder(L"update-e2e");
-        driver = scratch + L"update-driver.exe";
         record = scratch + L"record.txt";
+        PlaceDriver(scratch);
+    }
+    // The driver stands where Tovrin.exe would, with update.url beside it.
+    void PlaceDriver(const std::wstring& folder)
+    {
+        programFolder = folder;
+        driver = folder + L"update-driver.exe";
         ASSERT_TRUE(CopyFileW((TestBinFolder() + L"support\\update-driver.exe").c_str(), driver.c_str(), FALSE));
     }
     void TearDown() override { RemoveTree(scratch); }
 
-    void UpdateUrlFile(const std::string& line) { ASSERT_TRUE(WriteWholeFile(scratch + L"update.url", line)); }
+    void UpdateUrlFile(const std::string& line) { ASSERT_TRUE(WriteWholeFile(programFolder + L"update.url", line)); }
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> lines;
@@ -60,15 +68,44 @@ protected:
         return all;
     }
     ChildProcess Run(const std::wstring& tasks) { return StartProcess(driver, L"\"" + record + L"\" " + tasks); }
-    void ServePackage(const std::string& version)
+    void ServePackage(const std::string& version, bool firmware = false)
     {
-        std::string package = PackageWithProgram("Software-" + version + ".exe", scratch);
+        std::string name = (firmware ? "FirmwareUpdateTool-" : "Software-") + version;
+        std::string package = PackageWithProgram(name + ".exe", scratch);
         ASSERT_FALSE(package.empty());
-        ASSERT_TRUE(PutServerFile("display-580/580R/software/Software-" + version + ".zip", package));
+        ASSERT_TRUE(PutServerFile(std::string("display-580/580R/") + (firmware ? "firmware/" : "software/") + name + ".zip",
+                                  package));
+    }
+    int CountBoxes() const
+    {
+        auto lines = Lines();
+        return int(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("box ", 0) == 0; }));
     }
 
-    std::wstring base, scratch, driver, record;
+    std::wstring base, scratch, programFolder, driver, record;
 };
+
+// The driver in a copy of the install image whose HID library is the display
+// simulator: the firmware checks ask a simulated display for its version.
+class FirmwareEndToEnd : public UpdateEndToEnd {
+protected:
+    void SetUp() override
+    {
+        UpdateEndToEnd::SetUp();
+        image = std::make_unique<SimulatedImage>();
+        std::wstring tovrin = image->TovrinExe();
+        PlaceDriver(tovrin.substr(0, tovrin.size() - std::wstring(L"Tovrin.exe").size()));
+        UpdateUrlFile(Narrow(base));
+    }
+    void TearDown() override
+    {
+        image.reset();
+        UpdateEndToEnd::TearDown();
+    }
+    std::unique_ptr<SimulatedImage> image;
+};
+
+const std::string kFirmwareVersionFile = "display-580/580R/firmware/version";
 
 const std::string kVersionFile = "display-580/580R/software/version";
 
@@ -116,9 +153,7 @@ TEST_F(UpdateEndToEnd, SilentCheckPostsNothingWhenCurrent)
     UpdateUrlFile(Narrow(base));
     ChildProcess tovrin = Run(L"5 3");
     ASSERT_TRUE(WaitFor([&] { return Has("task 3 returned"); }, 120000)) << Dump();
-    auto lines = Lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("box ", 0) == 0; }), 1)
-        << Dump();
+    EXPECT_EQ(CountBoxes(), 1) << Dump();
     EXPECT_TRUE(Has("box Software Updates | The software is the latest version! | 0 -> 1")) << Dump();
 }
 
@@ -142,5 +177,41 @@ TEST_F(UpdateEndToEnd, BaseUrlComesFromTheFileBesideTheProgramOnly)
         SetEnvironmentVariableW(L"TOVRIN_UPDATE_URL", nullptr);
         ASSERT_TRUE(WaitFor([&] { return !Lines().empty(); }, 60000));
         EXPECT_EQ(Lines().front(), "base " + c.base + "/display-580/580R/software/") << (c.file ? c.file : "no file");
+    }
+}
+
+TEST_F(FirmwareEndToEnd, NewerFirmwareIsOfferedAndItsToolStarted)
+{
+    const std::wstring folder = PackageFolder();
+    DeleteFileW((folder + L"FirmwareUpdateTool-106.exe.ran").c_str());
+    ASSERT_EQ(image->Plug(L"--firmware 261"), 0); // 0x0105
+    ASSERT_TRUE(PutServerFile(kFirmwareVersionFile, "106"));
+    ServePackage("106", true);
+
+    ChildProcess tovrin = Run(L"1 4");
+    ASSERT_TRUE(tovrin.process);
+    EXPECT_EQ(tovrin.WaitExit(120000), 0u) << Dump();
+    EXPECT_TRUE(WaitFor([&] { return FileExists(folder + L"FirmwareUpdateTool-106.exe.ran"); }, 30000));
+    EXPECT_TRUE(Has("box Firmware Updates | Detected the latest version:v106, update now? | 4 -> 1")) << Dump();
+    EXPECT_TRUE(Has("queued 8")) << Dump();
+    EXPECT_FALSE(Has("task 8 returned")) << Dump();
+}
+
+TEST_F(FirmwareEndToEnd, CurrentFirmwareOrNoDisplayIsUpToDate)
+{
+    ASSERT_TRUE(PutServerFile(kFirmwareVersionFile, "106"));
+    ASSERT_EQ(image->Plug(L"--firmware 262"), 0); // 0x0106
+    for (bool plugged : {true, false}) {
+        if (!plugged) {
+            ASSERT_EQ(image->DisplaySim(L"unplug 0"), 0);
+        }
+        DeleteFileW(record.c_str());
+        ChildProcess tovrin = Run(L"1 6 4");
+        ASSERT_TRUE(WaitFor([&] { return Has("task 4 returned"); }, 120000)) << Dump();
+        // The silent check said nothing; the one on demand says it is current.
+        EXPECT_EQ(CountBoxes(), 1) << Dump();
+        EXPECT_TRUE(Has("box Firmware Updates | The Firmware is the latest version! | 0 -> 1"))
+            << (plugged ? "display 0x0106" : "no display") << "\n" << Dump();
+        EXPECT_TRUE(tovrin.Running());
     }
 }
