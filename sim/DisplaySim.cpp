@@ -30,6 +30,8 @@ const char kUsage[] = "usage: displaysim COMMAND\n"
                       "  list           prints the plugged interfaces\n"
                       "  frames N       prints the feature reports interface N received: ms since plug, hex\n"
                       "  reads N        prints its answers to reads: ms since plug, result, hex\n"
+                      "  arrivals       prints the index that got each feature report, across all\n"
+                      "                 interfaces, in arrival order\n"
                       "  view           shows what each display shows, until the window is closed\n"
                       "Numbers are decimal or 0x hexadecimal. TOVRIN_DISPLAY_SIM names the state folder.\n";
 
@@ -196,6 +198,13 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"unplug") return Unplug(store, args);
     if (command == L"list") return args.size() == 1 ? List(store) : UsageError("list takes no arguments");
     if (command == L"frames" || command == L"reads") return PrintLog(store, args, command == L"frames");
+    if (command == L"arrivals") {
+        if (args.size() != 1) return UsageError("arrivals takes no arguments");
+        std::string text;
+        if (!store.Arrivals(text)) return Fail(Utf8(store.LastError()));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return 0;
+    }
     if (command == L"view") return args.size() == 1 ? sim::RunView(folder) : UsageError("view takes no arguments");
     return UsageError("unknown command '" + Utf8(command) + "'");
 }

@@ -263,6 +263,11 @@ int SimStore::SendFeature(std::uint32_t index, const std::uint8_t* data, std::si
         lastError_ = L"the report log cannot be written";
         return -1;
     }
+    // Which interface got each report, across interfaces: the order of the host's writes.
+    std::wstring arrivals = File(UINT32_MAX, L"arrivals");
+    if (FileSize(arrivals) >= kArrivalsLogBytes)
+        MoveFileExW(arrivals.c_str(), (arrivals + L".old").c_str(), MOVEFILE_REPLACE_EXISTING);
+    AppendText(arrivals, std::to_string(index) + "\n");
     std::wstring query = File(index, L".query");
     if (length >= 2 && data[0] == kReportId && data[1] == kVersionQuery)
         ReplaceText(query, "0");
@@ -336,6 +341,20 @@ bool SimStore::ReadLog(std::uint32_t index, const wchar_t* suffix, std::size_t t
         std::size_t lineStart = text.find('\n');
         text.erase(0, lineStart == std::string::npos ? text.size() : lineStart + 1);
     }
+    return true;
+}
+
+bool SimStore::Arrivals(std::string& text)
+{
+    Lock lock(*this);
+    if (!lock) return false;
+    std::wstring path = File(UINT32_MAX, L"arrivals");
+    std::string older, newer;
+    if (ReadText(path + L".old", older) == ReadResult::Failed || ReadText(path, newer) == ReadResult::Failed) {
+        lastError_ = L"the log cannot be read";
+        return false;
+    }
+    text = older + newer;
     return true;
 }
 

@@ -7,6 +7,8 @@
 //   interfaces.txt      the registry, one line per interface ever plugged (SimFormat.h)
 //   N.frames            feature reports interface N received, "ms hex" a line
 //   N.reads             its answers to feature-report reads, "ms result [hex]" a line
+//   arrivals            the index of the interface each feature report went to, one a
+//                       line, across all interfaces in arrival order
 //   N.query             present while the last report received was a version query;
 //                       holds how many reads have been answered since
 // A log that reaches the interface's size limit is renamed to N.frames.old (N.reads.old),
@@ -22,6 +24,8 @@
 #include "SimFormat.h"
 
 namespace sim {
+
+constexpr std::uint64_t kArrivalsLogBytes = 1 << 20;
 
 // The folder named by TOVRIN_DISPLAY_SIM; empty when the variable is unset or empty.
 std::wstring StateFolderFromEnvironment();
@@ -58,6 +62,8 @@ public:
     // A log's retained lines, oldest first; false when no such interface was ever plugged.
     bool Frames(std::uint32_t index, std::string& text);
     bool Reads(std::uint32_t index, std::string& text);
+    // Interface indices of every retained feature report, in the order they arrived.
+    bool Arrivals(std::string& text);
     // The newest whole lines of the frame log within about its last `bytes` bytes: what a
     // viewer needs without reading a log of hours.
     bool RecentFrames(std::uint32_t index, std::size_t bytes, std::string& text);

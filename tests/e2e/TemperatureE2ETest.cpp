@@ -21,7 +21,9 @@ protected:
     }
     void TearDown() override
     {
-        if (tovrin.Running()) EXPECT_EQ(QuitTovrin(tovrin), 1u);
+        if (tovrin.Running()) {
+            EXPECT_EQ(QuitTovrin(tovrin), 1u);
+        }
         RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\ZEL");
     }
 
@@ -121,6 +123,13 @@ TEST_F(CoreJob, TwoDisplaysThenOneIsUnplugged)
     auto frames = WaitForFrame(second, FrameHex(0, 4, 4));
     ASSERT_TRUE(Contains(frames, FrameHex(0, 4, 4)));
     ASSERT_TRUE(Contains(image.Frames(first), FrameHex(0, 4, 4)));
+    // Every frame goes to both, in list order: first, second, first, second, ...
+    std::vector<int> order;
+    ASSERT_TRUE(WaitFor([&] { return (order = image.Arrivals()).size() >= 6; }, 30000));
+    for (size_t i = 0; i + 1 < order.size(); i += 2) {
+        EXPECT_EQ(order[i], first) << "report " << i;
+        EXPECT_EQ(order[i + 1], second) << "report " << i + 1;
+    }
 
     ASSERT_EQ(image.DisplaySim(L"unplug " + std::to_wstring(first)), 0);
     size_t before = image.Frames(second).size();

@@ -5,6 +5,7 @@
 
 #include "core/Geometry.h"
 #include "core/Manager.h"
+#include "support/ImportHook.h"
 
 using namespace KOVA;
 
@@ -100,4 +101,48 @@ TEST(Geometry, RectanglesAreExclusiveAtRightAndBottom)
     moved.OffsetRect(-40, -155);
     EXPECT_EQ(moved, CRect(0, 0, 260, 55));
     EXPECT_EQ(CPoint(MAKELPARAM(-5, 7)).x, -5);
+}
+
+namespace {
+bool g_altF4Down = false;
+
+SHORT WINAPI FakeAsyncKeyState(int key)
+{
+    return g_altF4Down && (key == VK_MENU || key == VK_F4) ? SHORT(0x8000) : 0;
+}
+} // namespace
+
+// Alt+F4 would close the framework's borderless windows: the loop drops whatever arrives
+// while both keys are down. The key state is answered by a hook (really pressing Alt+F4
+// on the shared display would close other programs' windows).
+TEST(Manager, MessageLoopDropsMessagesWhileAltF4IsDown)
+{
+    ImportHook keys(GetModuleHandleW(L"kova.dll"), "user32.dll", "GetAsyncKeyState",
+                    reinterpret_cast<void*>(FakeAsyncKeyState));
+    ASSERT_TRUE(keys.Installed());
+    static int delivered = 0;
+    HWND window = CreateWindowExW(0, L"STATIC", L"k", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetWindowLongPtrW(window, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                          if (m == WM_APP) ++delivered;
+                          return DefWindowProcW(h, m, w, l);
+                      }));
+    auto run = [&](bool down) {
+        delivered = 0;
+        g_altF4Down = down;
+        PostMessageW(window, WM_APP, 0, 0);
+        PostMessageW(window, WM_APP, 0, 0);
+        PostQuitMessage(0);
+        Manager::MessageLoop();
+    };
+    run(true);
+    EXPECT_EQ(delivered, 0) << "dropped while Alt and F4 are down";
+    MSG msg;
+    EXPECT_EQ(Manager::PreTranslateMessage(&msg), 1);
+    run(false);
+    EXPECT_EQ(delivered, 2);
+    EXPECT_EQ(Manager::PreTranslateMessage(&msg), 0);
+    g_altF4Down = false;
+    DestroyWindow(window);
 }

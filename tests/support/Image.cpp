@@ -24,41 +24,6 @@ void CopyTree(const std::wstring& from, const std::wstring& to)
     SHFileOperationW(&op);
 }
 
-std::string RunCaptured(const std::wstring& exe, const std::wstring& args, int* exitCode)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION info = {};
-    std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    std::string output;
-    *exitCode = -1;
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                       &startup, &info)) {
-        CloseHandle(writeEnd);
-        writeEnd = nullptr;
-        char buffer[65536];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
-        WaitForSingleObject(info.hProcess, 60000);
-        DWORD code = 0;
-        GetExitCodeProcess(info.hProcess, &code);
-        *exitCode = int(code);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    if (writeEnd) CloseHandle(writeEnd);
-    CloseHandle(readEnd);
-    return output;
-}
-
 } // namespace
 
 SimulatedImage::SimulatedImage()
@@ -101,7 +66,7 @@ void SimulatedImage::SetSensor(const std::string& text) const
 int SimulatedImage::DisplaySim(const std::wstring& args, std::string* output) const
 {
     int code = -1;
-    std::string text = RunCaptured(TestBinFolder() + L"..\\sim\\displaysim.exe", args, &code);
+    std::string text = RunAndCapture(TestBinFolder() + L"..\\sim\\displaysim.exe", args, &code);
     if (output) *output = text;
     return code;
 }
@@ -127,6 +92,18 @@ std::vector<SimulatedImage::Frame> SimulatedImage::Frames(int index) const
         frames.push_back({std::atoll(line.c_str()), line.substr(space + 1)});
     }
     return frames;
+}
+
+std::vector<int> SimulatedImage::Arrivals() const
+{
+    std::string out;
+    std::vector<int> order;
+    if (DisplaySim(L"arrivals", &out) != 0) return order;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (!line.empty()) order.push_back(std::atoi(line.c_str()));
+    return order;
 }
 
 ChildProcess SimulatedImage::StartTovrin() const { return StartProcess(TovrinExe(), L"", 0, m_image.c_str()); }

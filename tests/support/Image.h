@@ -31,6 +31,8 @@ public:
         std::string hex;
     };
     std::vector<Frame> Frames(int index) const;
+    // The interface index of every report received, across interfaces, in arrival order.
+    std::vector<int> Arrivals() const;
 
     ChildProcess StartTovrin() const;
 

@@ -80,3 +80,39 @@ int CountTopLevelWindows(DWORD pid)
         reinterpret_cast<LPARAM>(&search));
     return search.count;
 }
+
+std::string RunAndCapture(const std::wstring& exe, const std::wstring& args, int* exitCode)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::wstring commandLine = L"\"" + exe + L"\" " + args;
+    std::string output;
+    *exitCode = -1;
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                       &startup, &info)) {
+        CloseHandle(writeEnd);
+        writeEnd = nullptr;
+        char buffer[65536];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+        WaitForSingleObject(info.hProcess, 60000);
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        *exitCode = int(code);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    if (writeEnd) CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+    return output;
+}
+

@@ -24,6 +24,10 @@ struct ChildProcess {
 ChildProcess StartProcess(const std::wstring& exe, const std::wstring& args = L"", DWORD flags = 0,
                           const wchar_t* workingFolder = nullptr);
 
+// Runs exe to its end (at most a minute) and returns what it wrote to its standard
+// output and error; *exitCode is -1 when it could not be started.
+std::string RunAndCapture(const std::wstring& exe, const std::wstring& args, int* exitCode);
+
 // Number of threads and of top-level windows the process has at this moment.
 int CountThreads(DWORD pid);
 int CountTopLevelWindows(DWORD pid);
