@@ -5,6 +5,8 @@ if(NOT EXISTS "${TOVRIN_DEPS_PREFIX}/include/hidapi/hidapi.h")
   message(FATAL_ERROR "Cross-built dependencies not found in '${TOVRIN_DEPS_PREFIX}': run scripts/setup")
 endif()
 
+# Static zlib: the install image ships no zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
 add_library(hidapi SHARED IMPORTED GLOBAL)

@@ -12,6 +12,7 @@
 #include "TaskCode.h"
 #include "TovrinCore.h"
 #include "../display/Hotplug.h"
+#include "../setup/StartupTask.h"
 #include "../temperature/MonitorServer.h"
 #include "core/Manager.h"
 #include "../log/Log.h"
@@ -40,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     auto core = std::make_unique<TovrinCore>();
     if (CoreWindow window(core.get()); window.Handle()) {
         core->LoadSettings();
+        RegisterStartupTask();
         StartMonitorServer();
         SetPropW(window.Handle(), L"ZEL", reinterpret_cast<HANDLE>(1));
         RegisterHotplug(window.Handle());

@@ -8,6 +8,8 @@
 #include "../temperature/DisplayValue.h"
 #include "../temperature/MonitorServer.h"
 #include "../temperature/SharedRecord.h"
+#include "../update/PackageUpdate.h"
+#include "../update/UpdateChecks.h"
 #include "Settings.h"
 #include "TaskCode.h"
 #include "core/Manager.h"
@@ -38,6 +40,7 @@ void TovrinCore::StartWorker()
 
 int TovrinCore::StopWorker()
 {
+    m_update.transfer.Stop(); // a download in progress ends after its current chunk
     int ended = StopThread(kStopWait);
     LogWrite(LogInfo, ended ? "worker stopped" : "worker still finishing its task after %lu ms",
              (unsigned long)kStopWait);
@@ -77,6 +80,21 @@ bool TovrinCore::RunTask(int code)
     switch (code) {
     case TaskRescanDevices:
         RescanDevices();
+        return true;
+    case TaskCheckSoftwareInteractive:
+    case TaskCheckSoftwareSilent:
+        CheckSoftwareVersion(m_update, PanelWindow(), code == TaskCheckSoftwareInteractive);
+        return true;
+    case TaskCheckFirmwareInteractive:
+    case TaskCheckFirmwareSilent:
+        CheckFirmwareVersion(m_update, PanelWindow(), code == TaskCheckFirmwareInteractive,
+                             [](int* version) { return DeviceManager::Instance().QueryFirmwareVersion(version); });
+        return true;
+    case TaskDownloadSoftware:
+        InstallSoftwareUpdate(m_update, PanelWindow());
+        return true;
+    case TaskDownloadFirmware:
+        RunFirmwareUpdateTool(m_update, PanelWindow());
         return true;
     default:
         return false;

@@ -12,6 +12,7 @@
 
 #include "TaskQueue.h"
 #include "ThreadBasic.h"
+#include "../update/UpdateState.h"
 
 class TovrinCore : public CThreadBasic {
 public:
@@ -36,6 +37,8 @@ public:
     // The window that receives repaint requests and posted results (the panel).
     void SetPanelWindow(HWND window) { m_panelWindow.store(window); }
     HWND PanelWindow() const { return m_panelWindow.load(); }
+    // The update fields: base URLs, versions, the downloads' transfer object.
+    UpdateState& Updates() { return m_update; }
 
     void StartWorker();
     // 1 when the worker ended within the wait.
@@ -64,6 +67,7 @@ protected:
     void AttachSharedRecord();
 
     TaskQueue m_tasks;
+    UpdateState m_update{UpdateServerBaseUrl()};
 
 private:
     int m_ledSwitch = 1;
