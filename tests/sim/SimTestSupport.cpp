@@ -7,33 +7,10 @@
 #include <algorithm>
 #include <thread>
 
+#include "../support/Processes.h"
 #include "../support/TestPaths.h"
 
 namespace {
-
-// Reads a pipe to its end on a thread of its own, so neither stream can stall the child.
-class PipeReader {
-public:
-    explicit PipeReader(HANDLE pipe)
-        : pipe_(pipe), thread_([this] {
-              char chunk[4096];
-              DWORD got = 0;
-              while (ReadFile(pipe_, chunk, sizeof chunk, &got, nullptr) && got) text_.append(chunk, got);
-          })
-    {
-    }
-    std::string Finish()
-    {
-        thread_.join();
-        CloseHandle(pipe_);
-        return std::move(text_);
-    }
-
-private:
-    HANDLE pipe_;
-    std::string text_;
-    std::thread thread_;
-};
 
 bool MakePipe(HANDLE& read, HANDLE& write)
 {
@@ -43,21 +20,6 @@ bool MakePipe(HANDLE& read, HANDLE& write)
     return true;
 }
 
-void WaitPumping(HANDLE process, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return;
-        DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, ms - elapsed, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1) return;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
 
 } // namespace
 
@@ -92,28 +54,27 @@ ToolRun RunTool(const std::wstring& exe, const std::wstring& args, bool pumpMess
     PROCESS_INFORMATION info = {};
     BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                                   nullptr, &startup, &info);
-    // Only the child holds the writing ends now: the readers see the end when it exits.
+    // Only the child holds the writing ends now.
     CloseHandle(outWrite);
     CloseHandle(errWrite);
-    PipeReader out(outRead), err(errRead);
     if (started) {
         CloseHandle(info.hThread);
-        if (pumpMessages)
-            WaitPumping(info.hProcess, 30000);
-        else
-            WaitForSingleObject(info.hProcess, 30000);
-        if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) {
+        HANDLE pipes[] = {outRead, errRead};
+        std::string outputs[2];
+        if (!DrainUntilExit(info.hProcess, pipes, outputs, 2, 30000, pumpMessages)) {
             ADD_FAILURE() << "still running after 30 s, ended";
             TerminateProcess(info.hProcess, 255);
             WaitForSingleObject(info.hProcess, 5000);
         }
+        run.out = outputs[0];
+        run.err = outputs[1];
         GetExitCodeProcess(info.hProcess, &run.exitCode);
         CloseHandle(info.hProcess);
     } else {
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
     }
-    run.out = out.Finish();
-    run.err = err.Finish();
+    CloseHandle(outRead);
+    CloseHandle(errRead);
     return run;
 }
 

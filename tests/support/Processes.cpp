@@ -81,11 +81,56 @@ int CountTopLevelWindows(DWORD pid)
     return search.count;
 }
 
+bool DrainUntilExit(HANDLE process, HANDLE* pipes, std::string* outputs, int count, DWORD timeoutMs,
+                    bool pumpMessages)
+{
+    // Non-blocking reads tell "nothing yet" (ERROR_NO_DATA) from "every writer is gone"
+    // (ERROR_BROKEN_PIPE) without ever waiting on the pipe.
+    DWORD mode = PIPE_READMODE_BYTE | PIPE_NOWAIT;
+    for (int i = 0; i < count; ++i) SetNamedPipeHandleState(pipes[i], &mode, nullptr, nullptr);
+    std::vector<bool> open(count, true);
+    DWORD start = GetTickCount();
+    DWORD endedAt = 0;
+    for (;;) {
+        bool got = false, anyOpen = false;
+        for (int i = 0; i < count; ++i) {
+            if (!open[i]) continue;
+            char chunk[4096];
+            DWORD read = 0;
+            if (ReadFile(pipes[i], chunk, sizeof(chunk), &read, nullptr)) {
+                outputs[i].append(chunk, read);
+                got = got || read > 0;
+            } else if (GetLastError() != ERROR_NO_DATA) {
+                open[i] = false; // broken: all writers closed
+            }
+            anyOpen = anyOpen || open[i];
+        }
+        if (!endedAt && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) endedAt = GetTickCount();
+        if (endedAt && !anyOpen) return true;
+        // Ended, yet a descendant still holds a pipe: take what comes soon, then stop.
+        if (endedAt && GetTickCount() - endedAt > 2000) return true;
+        if (!endedAt && GetTickCount() - start > timeoutMs) return false;
+        if (got) continue;
+        if (pumpMessages) {
+            MsgWaitForMultipleObjects(1, &process, FALSE, 10, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        } else {
+            WaitForSingleObject(process, 10);
+        }
+    }
+}
+
 std::string RunAndCapture(const std::wstring& exe, const std::wstring& args, int* exitCode)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    std::string output;
+    *exitCode = -1;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return output;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -95,24 +140,20 @@ std::string RunAndCapture(const std::wstring& exe, const std::wstring& args, int
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info = {};
     std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    std::string output;
-    *exitCode = -1;
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                       &startup, &info)) {
-        CloseHandle(writeEnd);
-        writeEnd = nullptr;
-        char buffer[65536];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
-        WaitForSingleObject(info.hProcess, 60000);
+    BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &info);
+    CloseHandle(writeEnd); // the child holds its own copy now
+    if (started) {
+        CloseHandle(info.hThread);
+        if (!DrainUntilExit(info.hProcess, &readEnd, &output, 1, 60000)) {
+            TerminateProcess(info.hProcess, 255);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
         DWORD code = 0;
         GetExitCodeProcess(info.hProcess, &code);
         *exitCode = int(code);
         CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
     }
-    if (writeEnd) CloseHandle(writeEnd);
     CloseHandle(readEnd);
     return output;
 }
-

@@ -24,6 +24,14 @@ struct ChildProcess {
 ChildProcess StartProcess(const std::wstring& exe, const std::wstring& args = L"", DWORD flags = 0,
                           const wchar_t* workingFolder = nullptr);
 
+// Reads the pipes (read ends) into the strings until process has ended and no more
+// output comes, without ever blocking on a pipe: a descendant that inherited a write
+// end and lives on must not hang the test. Gives up on the process after timeoutMs.
+// With pumpMessages the calling thread's window messages are dispatched meanwhile.
+// Returns true when the process ended in time.
+bool DrainUntilExit(HANDLE process, HANDLE* pipes, std::string* outputs, int count, DWORD timeoutMs,
+                    bool pumpMessages = false);
+
 // Runs exe to its end (at most a minute) and returns what it wrote to its standard
 // output and error; *exitCode is -1 when it could not be started.
 std::string RunAndCapture(const std::wstring& exe, const std::wstring& args, int* exitCode);

@@ -28,30 +28,10 @@ ProbeResult RunProbeAs(const wchar_t* exeName, const wchar_t* version)
                    DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 
-    std::wstring outFile = folder + L"out.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION info = {};
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    ProbeResult result = {STILL_ACTIVE, {}};
-    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        WaitForSingleObject(info.hProcess, 30000);
-        GetExitCodeProcess(info.hProcess, &result.exitCode);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    CloseHandle(out);
-    HANDLE in = CreateFileW(outFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char buffer[2048] = {};
-    DWORD got = 0;
-    ReadFile(in, buffer, sizeof(buffer) - 1, &got, nullptr);
-    CloseHandle(in);
-    result.output.assign(buffer, got);
+    int code = -1;
+    ProbeResult result;
+    result.output = RunAndCapture(exe, L"", &code);
+    result.exitCode = DWORD(code);
     RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
     RemoveTree(folder);
     return result;
