@@ -42,11 +42,16 @@ tovrin_wineprefix() { echo "${TOVRIN_WINEPREFIX:-$TOVRIN_BUILD/wineprefix}"; }
 # Keeps one wineserver alive across many short Wine programs (much faster starts).
 start_wineserver() {
   local prefix; prefix=$(tovrin_wineprefix)
-  mkdir -p "$prefix"
+  if [ ! -f "$prefix/.tovrin-ready" ]; then
+    "$TOVRIN_ROOT/scripts/wine" # creates the prefix
+    # Let the prefix's first start finish on its own server: a persistent server taken
+    # over in the middle of it ends up with two service managers and a locked service
+    # database.
+    WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
+  fi
   # Fails harmlessly when a server already runs for the prefix; programs then simply
-  # start their own.
+  # share it.
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -p 2>/dev/null || true
-  "$TOVRIN_ROOT/scripts/wine" # initialises the prefix on first use
   # Start Wine's own services now, detached from our output: whichever program starts
   # them first hands them its stdout, and a test runner would wait for that pipe.
   "$TOVRIN_ROOT/scripts/wine" cmd /c exit 0 </dev/null >/dev/null 2>&1

@@ -185,8 +185,36 @@ TEST(StartupTask, ComInitialisationIsBalancedOrLeftAlone)
     }).join();
 }
 
+namespace {
+
+// In a new prefix Wine's Task Scheduler service is not running yet, and for a while
+// its service database stays locked by the prefix's first start: the connection's
+// own start of the service then fails. Start it ourselves, retrying, and wait.
+bool TaskSchedulerRunning()
+{
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    SC_HANDLE service = OpenServiceW(manager, L"Schedule", SERVICE_START | SERVICE_QUERY_STATUS);
+    bool running = false;
+    if (service) {
+        for (int i = 0; i < 1200 && !running; ++i) {
+            SERVICE_STATUS status = {};
+            running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+            if (running) break;
+            if (status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
+            Sleep(100);
+        }
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return running;
+}
+
+} // namespace
+
 TEST(StartupTask, WinesTaskSchedulerRefusesTheLogonTriggerCleanly)
 {
+    ASSERT_TRUE(TaskSchedulerRunning());
     // Wine's service has no logon trigger: the registration stops there, said once on
     // standard error, and no task of that name appears.
     std::string err = CaptureStandardError([] { RegisterStartupTask(); });
